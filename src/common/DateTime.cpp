@@ -8,15 +8,27 @@ namespace {
 const QDate kEpoch(1899, 12, 30);
 constexpr double kMsecPerDay = 86400000.0;
 
-// Drops time-zone tokens ("t", "tt", …) and the blanks that lead to them, outside quoted text.
+// Drops time-zone tokens ("t", "tt", …) outside quoted text, with what only framed them: the blanks
+// and comma before one and a bracket pair around it ("h:mm:ss AP, t", "H:mm:ss (t)").
 QString WithoutTimeZone(const QString& format) {
+  const auto isSeparator = [](QChar c) { return c == u' ' || c == u',' || c == QChar(0x00A0); };
   QString out;
   bool quoted = false;
-  for (qsizetype i = 0; i < format.size(); ++i) {
+  const qsizetype size = format.size();
+  for (qsizetype i = 0; i < size; ++i) {
     const QChar c = format.at(i);
     if (c == u'\'') quoted = !quoted;
-    if (!quoted && c == u't') continue;
-    out += c;
+    if (quoted || c != u't') {
+      out += c;
+      continue;
+    }
+    while (i + 1 < size && format.at(i + 1) == u't') ++i;
+    while (!out.isEmpty() && isSeparator(out.back())) out.chop(1);
+    if (!out.isEmpty() && out.back() == u'(' && i + 1 < size && format.at(i + 1) == u')') {
+      out.chop(1);
+      ++i;
+      while (!out.isEmpty() && isSeparator(out.back())) out.chop(1);
+    }
   }
   return out.trimmed();
 }

@@ -1,5 +1,8 @@
 #include "common/Text.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace feedwell {
 
 QString Trim(const QString& text) {
@@ -84,7 +87,12 @@ bool ParseInteger(const QString& text, qint64* value) {
   bool ok = false;
   qint64 parsed = 0;
   if (text.size() > 2 && (text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive))) {
-    parsed = text.mid(2).toLongLong(&ok, 16);
+    // Only hex digits may follow the prefix: no sign and no blank, which the conversion would allow.
+    const QStringView digits = QStringView(text).mid(2);
+    const bool allHex = std::all_of(digits.begin(), digits.end(),
+                                    [](QChar c) { return isxdigit(c.unicode()) && c.unicode() < 0x80; });
+    if (!allHex) return false;
+    parsed = digits.toLongLong(&ok, 16);
   } else {
     parsed = text.toLongLong(&ok, 10);
   }
