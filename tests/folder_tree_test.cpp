@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 #include "collection/FolderTree.h"
 #include "common/Error.h"
 #include "mailstore/MemoryStore.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace feedwell {
 namespace {

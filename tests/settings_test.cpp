@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <QFile>
 #include <QMap>
 
@@ -7,6 +9,11 @@
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "support/TempHome.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace feedwell {
 namespace {
