@@ -19,6 +19,12 @@
 #include "mailstore/LocalStore.h"
 #include "mailstore/MemoryStore.h"
 
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
 namespace feedwell::mailstore {
 namespace {
 
@@ -198,7 +204,9 @@ struct Backend {
   const char* name;
   std::function<World()> make;
 };
-void PrintTo(const Backend& backend, std::ostream* out) { *out << backend.name; }
+void PrintTo(const Backend& backend, std::ostream* out) {
+  *out << backend.name;
+}
 
 const Backend kBackends[] = {
     {"memory", MemoryWorld},

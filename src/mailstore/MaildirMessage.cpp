@@ -98,6 +98,16 @@ QString FirstAddress(InternetAddressList* list, int depth = 0) {
   return {};
 }
 
+// When the From header does not parse as an address list (dots or slashes where RFC 5322 allows
+// none), the address is reported as written, so the caller can judge it.
+QString RawSender(GMimeMessage* message) {
+  const QString raw = FromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From")).trimmed();
+  const qsizetype open = raw.lastIndexOf(u'<');
+  const qsizetype close = raw.lastIndexOf(u'>');
+  if (open >= 0 && close > open) return raw.mid(open + 1, close - open - 1).trimmed();
+  return raw.contains(u'@') ? raw.section(u',', 0, 0).trimmed() : QString();
+}
+
 std::optional<QDateTime> DateOf(GMimeMessage* message) {
   GDateTime* date = g_mime_message_get_date(message);
   if (!date) return std::nullopt;
@@ -151,6 +161,7 @@ MessageContent ReadMessageFile(const QString& path) {
   content.date = DateOf(message.get());
   content.subject = FromUtf8(g_mime_message_get_subject(message.get()));
   content.sender = FirstAddress(g_mime_message_get_from(message.get()));
+  if (content.sender.isEmpty()) content.sender = RawSender(message.get());
   GMimeObject* body = g_mime_message_get_mime_part(message.get());
   if (GMimeObject* html = FindTextPart(body, "html", 0)) {
     content.htmlBody = DecodeTextPart(html);
