@@ -286,7 +286,12 @@ TEST_F(TableFileTest, BadFilesGiveClearErrorsAndAreNotOverwritten) {
       EXPECT_TRUE(e.message().contains(QLatin1String(c.loadMessage))) << e.what();
     }
     if (c.saveRefused) {
-      EXPECT_THROW(SaveMessageTableFile(Path(), MakeRecords(2)), Error);
+      try {
+        SaveMessageTableFile(Path(), MakeRecords(2));
+        ADD_FAILURE() << "saved over it";
+      } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("unchanged"))) << e.what();
+      }
       EXPECT_EQ(ReadAll(Path()), before);
     } else {
       SaveMessageTableFile(Path(), MakeRecords(2));
@@ -302,8 +307,19 @@ TEST_F(TableFileTest, SaveIntoAMissingFolderRaisesNamingTheFile) {
     ADD_FAILURE() << "saved";
   } catch (const Error& e) {
     EXPECT_TRUE(e.message().contains(path)) << e.what();
+    EXPECT_TRUE(e.message().contains(QStringLiteral("folder does not exist"))) << e.what();
   }
   EXPECT_THROW(LoadMessageTableFile(path), Error);
+}
+
+TEST_F(TableFileTest, SaveKeepsTheAccessRightsOfTheOldFile) {
+  SaveMessageTableFile(Path(), MakeRecords(2));
+  const QFile::Permissions privateRights = QFile::ReadOwner | QFile::WriteOwner;
+  ASSERT_TRUE(QFile::setPermissions(Path(), privateRights));
+  SaveMessageTableFile(Path(), MakeRecords(3));
+  // Owner, group and others (the "user" bits only repeat one of them).
+  EXPECT_EQ(QFile::permissions(Path()) & 0x7077, privateRights & 0x7077);
+  EXPECT_EQ(LoadMessageTableFile(Path()).size(), 3);
 }
 
 // A process killed while it saves leaves a table that loads whole: the one before or the one after.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -314,7 +315,11 @@ QVector<MessageRecord> LoadMessageTableFile(const QString& path) {
 void SaveMessageTableFile(const QString& path, const QVector<MessageRecord>& records) {
   // Never overwrite what is not ours, nor a table that a newer version wrote. A damaged table of
   // ours is replaced: its records come from the mail folders and the next scan collects them again.
-  CheckIdentity(InspectHeader(path), path, /*forLoad=*/false);
+  try {
+    CheckIdentity(InspectHeader(path), path, /*forLoad=*/false);
+  } catch (const Error& error) {
+    throw Error(error.message() + QStringLiteral(" The table was not saved and the file is unchanged."));
+  }
 
   // One fixed name, so a save cut short leaves at most one stale file, which the next save replaces.
   const QString temporary = path + QStringLiteral(".saving");
@@ -325,8 +330,15 @@ void SaveMessageTableFile(const QString& path, const QVector<MessageRecord>& rec
     WriteFreshTable(temporary, records);
   } catch (const Error& error) {
     ::unlink(temporaryName.constData());
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir()) throw Error(SaveError(path, QStringLiteral("its folder does not exist.")));
+    if (!folder.isWritable())
+      throw Error(SaveError(path, QStringLiteral("its folder cannot be written to.")));
     throw Error(SaveError(path, error.message()));
   }
+  // The table holds mail: the new file keeps the access rights the user gave the old one.
+  struct stat old {};
+  if (::stat(targetName.constData(), &old) == 0) ::chmod(temporaryName.constData(), old.st_mode & 07777);
   SyncPath(temporaryName, O_RDONLY);
   if (std::rename(temporaryName.constData(), targetName.constData()) != 0) {
     const QString reason = QString::fromLocal8Bit(strerror(errno));
