@@ -11,6 +11,7 @@ namespace feedwell::css {
 // The few CSS properties that change which text a reader sees and how it is laid out in lines.
 enum class Display {
   Inline,
+  InlineBlock,
   Block,
   ListItem,
   Table,

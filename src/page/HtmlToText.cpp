@@ -3,6 +3,8 @@
 #include <gumbo.h>
 
 #include <QByteArray>
+#include <QStringDecoder>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -222,6 +224,7 @@ bool ContentIsHidden(const GumboNode* element) {
     case GUMBO_TAG_EMBED:
     case GUMBO_TAG_NOEMBED:
     case GUMBO_TAG_NOFRAMES:
+    case GUMBO_TAG_INPUT:
       return true;
     default:
       return false;
@@ -280,6 +283,35 @@ class TextBuilder {
     out_ += u'\t';
     dropSpace_ = true;
     wordStart_ = true;
+  }
+
+  // An image, a form control or another box without text of its own: the blanks on either side of
+  // it do not collapse into one.
+  void Atomic() {
+    if (pendingBreaks_ == 0 && pendingSpace_ && !dropSpace_) out_ += u' ';
+    pendingSpace_ = false;
+    dropSpace_ = false;
+    wordStart_ = true;
+  }
+  // The start and end of an inline block: blanks at its inner edges do not show, those around it do.
+  void InlineBlockStart() {
+    Atomic();
+    dropSpace_ = true;
+  }
+  void InlineBlockEnd() {
+    pendingSpace_ = false;
+    dropSpace_ = false;
+  }
+  // Text that takes its place in the line without showing (visibility: hidden): no text, but the
+  // white space around it collapses as if it were there.
+  void HiddenText(QStringView text) {
+    qsizetype first = 0;
+    while (first < text.size() && IsCollapsibleSpace(text[first].unicode())) ++first;
+    if (first == text.size()) return;
+    if (pendingBreaks_ == 0 && pendingSpace_ && !dropSpace_) out_ += u' ';
+    pendingSpace_ = false;
+    // A blank at the end of the hidden text is the one that stands before what follows.
+    dropSpace_ = IsCollapsibleSpace(text.back().unicode());
   }
 
   void Text(QStringView text, WhiteSpace whiteSpace, TextTransform transform) {
@@ -376,9 +408,12 @@ class Walker {
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
         case GUMBO_NODE_CDATA:
-          if (inherited.visibility != Visibility::Visible) break;
           if (child->type == GUMBO_NODE_WHITESPACE && IsTableStructure(parentDisplay)) break;
-          text_.Text(QString::fromUtf8(child->v.text.text), inherited.whiteSpace, inherited.transform);
+          if (inherited.visibility != Visibility::Visible) {
+            text_.HiddenText(Decode(child->v.text.text));
+            break;
+          }
+          text_.Text(Decode(child->v.text.text), inherited.whiteSpace, inherited.transform);
           break;
         default:
           break;
@@ -395,6 +430,11 @@ class Walker {
     bool descend = true;
     unsigned next = 0;
   };
+
+  // Keeps a U+FEFF at the start of a text node: inside a document it is a character like any other.
+  QString Decode(const char* utf8) {
+    return decoder_.decode(QByteArrayView(utf8, static_cast<qsizetype>(std::strlen(utf8))));
+  }
 
   void CollectStyleSheets() {
     std::vector<const GumboNode*> pending{output_->document};
@@ -457,6 +497,10 @@ class Walker {
         text_.RequireBreaks(1);
       if (display == Display::TableCell || IsBlockLevel(display)) text_.BlockEdge();
       if (element->v.element.tag == GUMBO_TAG_BR) text_.ForcedBreak();
+      if (display == Display::InlineBlock || display == Display::InlineTable)
+        text_.InlineBlockStart();
+      else if (!frame.descend && display == Display::Inline)
+        text_.Atomic();
     }
     stack_.push_back(frame);
   }
@@ -476,6 +520,8 @@ class Walker {
       if (!IsLast(element, Display::TableRow)) text_.ForcedBreak();
     } else if (IsBlockLevel(display)) {
       text_.BlockEdge();
+    } else if (display == Display::InlineBlock || display == Display::InlineTable) {
+      text_.InlineBlockEnd();
     }
   }
 
@@ -519,6 +565,8 @@ class Walker {
   }
 
   const GumboOutput* output_;
+  QStringDecoder decoder_{QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom};
   css::StyleSheet sheet_;
   std::vector<Frame> stack_;
   TextBuilder text_;
