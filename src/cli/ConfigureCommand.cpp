@@ -85,7 +85,7 @@ Options Parse(const QStringList& args) {
 // home can be moved with its settings; else absolute.
 mailstore::StoreRoot CheckedStoreRoot(const Home& home, const QString& given) {
   const QFileInfo info(given);
-  const QString path = info.absoluteFilePath();
+  const QString path = QDir::cleanPath(info.absoluteFilePath());
   if (!info.exists()) throw Error(QStringLiteral("The store folder \"%1\" does not exist.").arg(path));
   if (!info.isDir())
     throw Error(QStringLiteral("\"%1\" is not a folder, so it cannot be a mail store.").arg(path));
