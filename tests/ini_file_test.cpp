@@ -266,6 +266,8 @@ TEST_F(IniFileTest, RefusedWritesRaiseAndChangeNothing) {
       {"folder missing", Path(QStringLiteral("no/such/folder/feedwell.ini")), [] {}, false},
       {"path is a folder", Path(QStringLiteral("adir")), [&] { QDir().mkpath(Path(QStringLiteral("adir"))); },
        false},
+      // A file in a folder that even root cannot write to.
+      {"file of a read-only system folder", QStringLiteral("/proc/version"), [] {}, false},
       {"read-only file", readOnlyFile,
        [&] {
          Write("[DEFAULTS]\nSTOREID=keep\n", QStringLiteral("readonly.ini"));
