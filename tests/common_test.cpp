@@ -37,6 +37,12 @@ TEST(DateTime, EpochAndFractionsFollowTheDayCount) {
   for (const DateTime v : {45000.0, 45000.999988425926, -700.5, 2.0 / 3.0}) {
     EXPECT_NEAR(FromQDateTime(ToQDateTime(v)), v, 1e-8) << v;
   }
+  // Damaged values give no date instead of undefined arithmetic.
+  for (const DateTime v :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
+    EXPECT_FALSE(ToQDateTime(v).isValid()) << v;
+    EXPECT_TRUE(DateTimeToText(v).isEmpty()) << v;
+  }
 }
 
 TEST(DateTime, TextFormRoundTripsToTheSecondInEveryLocale) {

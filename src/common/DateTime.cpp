@@ -7,6 +7,7 @@ namespace {
 
 const QDate kEpoch(1899, 12, 30);
 constexpr double kMsecPerDay = 86400000.0;
+constexpr double kMaxDays = 1e9;
 
 // Drops time-zone tokens ("t", "tt", …) outside quoted text, with what only framed them: the blanks
 // and comma before one and a bracket pair around it ("h:mm:ss AP, t", "H:mm:ss (t)").
@@ -36,6 +37,8 @@ QString WithoutTimeZone(const QString& format) {
 }  // namespace
 
 QDateTime ToQDateTime(DateTime value) {
+  // Not a number or millions of years away (a damaged value): no date, and no undefined conversion.
+  if (!std::isfinite(value) || std::fabs(value) > kMaxDays) return {};
   const double whole = std::trunc(value);
   qint64 msec = std::llround(std::fabs(value - whole) * kMsecPerDay);
   qint64 days = static_cast<qint64>(whole);
@@ -69,6 +72,7 @@ QString TimeFormatOf(const QLocale& locale) {
 
 QString DateTimeToText(DateTime value, const QLocale& locale) {
   const QDateTime dt = ToQDateTime(value);
+  if (!dt.isValid()) return {};
   const QString date = locale.toString(dt.date(), DateFormatOf(locale));
   if (dt.time() == QTime(0, 0)) return date;
   return date + u' ' + locale.toString(dt.time(), TimeFormatOf(locale));
