@@ -1,5 +1,6 @@
 #include "view/MessageGrid.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -36,7 +37,7 @@ constexpr int kMinimumWidth = 20;
 }  // namespace
 
 MessageGrid::MessageGrid(MessageTable& table, QWidget* parent)
-    : QTableView(parent), model_(table), proxy_(model_) {
+    : QTableView(parent), model_(table), proxy_(model_), widths_(kMessageColumnCount) {
   setObjectName(QStringLiteral("cxGrid1DBTableView1"));
   setModel(&proxy_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -50,13 +51,13 @@ MessageGrid::MessageGrid(MessageTable& table, QWidget* parent)
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   QHeaderView* header = horizontalHeader();
   header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setMinimumSectionSize(kMinimumWidth);
   header->setStretchLastSection(false);
   header->setSortIndicatorShown(true);
   header->setSortIndicator(kReceivedDateColumn, Qt::DescendingOrder);
   header->setSectionsClickable(false);
   header->setHighlightSections(false);
 
-  widths_.resize(kMessageColumnCount);
   for (int column = 0; column < kMessageColumnCount; ++column) {
     widths_[column] = DefaultWidth(column);
     setColumnHidden(column, IsHiddenColumn(column));
@@ -130,14 +131,21 @@ void MessageGrid::SetWidth(const QString& caption, int width) {
   FitColumns();
 }
 
-void MessageGrid::resizeEvent(QResizeEvent* event) {
-  QTableView::resizeEvent(event);
-  FitColumns();
+bool MessageGrid::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::Resize) FitColumns();
+  return QTableView::viewportEvent(event);
+}
+
+// Also called when a scroll bar comes or goes, which changes the width to fill.
+void MessageGrid::updateGeometries() {
+  QTableView::updateGeometries();
+  if (!fitting_ && viewport()->width() != fittedWidth_) FitColumns();
 }
 
 // Shares the viewport's width among the shown columns in proportion to the widths they ask for; the
 // last shown column takes what rounding leaves.
 void MessageGrid::FitColumns() {
+  if (widths_.size() != kMessageColumnCount || QTableView::model() != &proxy_) return;  // not set up yet
   const int available = viewport()->width();
   QVector<int> shown;
   qint64 total = 0;
@@ -147,6 +155,7 @@ void MessageGrid::FitColumns() {
     total += widths_[column];
   }
   if (shown.isEmpty() || total <= 0 || available <= 0) return;
+  fittedWidth_ = available;
   fitting_ = true;
   int used = 0;
   for (int i = 0; i < shown.size(); ++i) {

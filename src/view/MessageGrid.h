@@ -44,7 +44,8 @@ class MessageGrid : public QTableView, public ColumnWidths {
   void focusedRecordChanged();
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+  void updateGeometries() override;
 
  private:
   void FitColumns();
@@ -55,6 +56,7 @@ class MessageGrid : public QTableView, public ColumnWidths {
   MessageListProxy proxy_;
   QVector<int> widths_;  // the width each column asks for; shown columns share the grid in proportion
   bool fitting_ = false;
+  int fittedWidth_ = -1;
   int suspended_ = 0;
 };
 

@@ -6,11 +6,19 @@
 namespace feedwell::view {
 namespace {
 
-// The path with symbolic links resolved as far as the file exists, so that a link inside Data
-// cannot point the preview elsewhere.
+// The path with symbolic links resolved in the part of it that exists, so that a link inside Data
+// cannot point the preview elsewhere, not even to a file that is not there yet.
 QString ResolvedPath(const QString& path) {
-  const QString canonical = QFileInfo(path).canonicalFilePath();
-  return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+  QString existing = QDir::cleanPath(path);
+  QString rest;
+  while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
+    const qsizetype slash = existing.lastIndexOf(u'/');
+    if (slash < 0) return QDir::cleanPath(path);
+    rest.prepend(existing.mid(slash));
+    existing = slash == 0 ? QStringLiteral("/") : existing.left(slash);
+  }
+  const QString canonical = QFileInfo(existing).canonicalFilePath();
+  return QDir::cleanPath((canonical.isEmpty() ? existing : canonical) + rest);
 }
 
 bool IsBelow(const QString& path, const QString& dir) {
