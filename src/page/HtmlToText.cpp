@@ -10,6 +10,7 @@
 
 #include "common/Text.h"
 #include "page/Css.h"
+#include "page/NestingGuard.h"
 
 namespace feedwell {
 
@@ -39,6 +40,11 @@ const GumboVector* ChildrenOf(const GumboNode* node) {
 const GumboNode* Child(const GumboVector* children, unsigned i) {
   return static_cast<const GumboNode*>(children->data[i]);
 }
+
+// Counted nesting depth kept (see LimitNesting); far beyond any real message, and the elements the
+// count leaves out (table rows and cells, paragraphs, list items) keep the real depth within what
+// the parser handles quickly.
+constexpr int kMaxNesting = 1024;
 
 GumboOptions ParserOptions() {
   GumboOptions options = kGumboDefaultOptions;
@@ -83,7 +89,7 @@ struct ParsedDocument {
   QByteArray utf8;
   GumboOutput* output = nullptr;
 
-  explicit ParsedDocument(const QString& html) : utf8(html.toUtf8()) {
+  explicit ParsedDocument(const QString& html) : utf8(LimitNesting(html.toUtf8(), kMaxNesting)) {
     output = gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size()));
   }
   ~ParsedDocument() {
