@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -198,13 +199,42 @@ TEST_F(LocalStoreTest, SymlinkLoopsBetweenFoldersEnd) {
   EXPECT_EQ(count(*root, 0), 7);
 }
 
-TEST_F(LocalStoreTest, FolderWithoutReadPermissionRaisesNamingIt) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+// Runs `check` as an unprivileged user when the tests run as root (root reads everything), in a
+// child process; its exit code is the number of failed checks.
+int RunUnprivileged(const std::function<int()>& check) {
+  if (::geteuid() != 0) return check();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+    ::_exit(check());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 101;
+}
+
+TEST_F(LocalStoreTest, UnreadableFoldersAndFilesRaiseNamingThem) {
+  ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
   ASSERT_EQ(::chmod(QFile::encodeName(Mail() + QStringLiteral("/Lists/cur")).constData(), 0), 0);
-  auto ns = Open();
-  auto folder = ns->GetFolderFromID(QStringLiteral("Lists"), QStringLiteral("the-mail-store"));
-  EXPECT_TRUE(ErrorOf([&] { folder->Items(); }).contains(QStringLiteral("Lists/cur")));
-  ::chmod(QFile::encodeName(Mail() + QStringLiteral("/Lists/cur")).constData(), 0700);
+  ASSERT_EQ(
+      ::chmod(
+          QFile::encodeName(Mail() + QStringLiteral("/.Work/cur/1700000004.M4P1.fixture:2,RS")).constData(),
+          0),
+      0);
+  const int failures = RunUnprivileged([&] {
+    int failed = 0;
+    auto ns = Open();
+    // The folder is listed (its parent is readable), but its messages cannot be.
+    auto lists = ns->GetFolderFromID(QStringLiteral("Lists"), QStringLiteral("the-mail-store"));
+    failed += !ErrorOf([&] { lists->Items(); }).contains(QStringLiteral("Lists/cur"));
+    auto work = ns->GetFolderFromID(QStringLiteral(".Work"), QStringLiteral("the-mail-store"))->Items();
+    failed += work->Count() != 1;
+    const QString message = ErrorOf([&] { work->Item(1)->Subject(); });
+    failed += !message.startsWith(QStringLiteral("item 1 of Work cannot be read"));
+    failed += !message.contains(QStringLiteral("1700000004.M4P1.fixture"));
+    return failed;
+  });
+  EXPECT_EQ(failures, 0);
 }
 
 // Broken and odd message files: each gives its item a clear error or a sound value; none stops
