@@ -260,6 +260,7 @@ TEST_F(IniFileTest, RefusedWritesRaiseAndChangeNothing) {
     bool needsNonRoot;
   };
   const QString readOnlyFile = Path(QStringLiteral("readonly.ini"));
+  const QString unreadableFile = Path(QStringLiteral("unreadable.ini"));
   const QString lockedDir = Path(QStringLiteral("locked"));
   const QString inLockedDir = lockedDir + QStringLiteral("/feedwell.ini");
   const Refusal cases[] = {
@@ -272,6 +273,13 @@ TEST_F(IniFileTest, RefusedWritesRaiseAndChangeNothing) {
        [&] {
          Write("[DEFAULTS]\nSTOREID=keep\n", QStringLiteral("readonly.ini"));
          QFile::setPermissions(readOnlyFile, QFile::ReadOwner);
+       },
+       true},
+      // Rewriting a file that cannot be read would lose what it holds.
+      {"unreadable file", unreadableFile,
+       [&] {
+         Write("[DEFAULTS]\nSTOREID=keep\n", QStringLiteral("unreadable.ini"));
+         QFile::setPermissions(unreadableFile, QFile::WriteOwner);
        },
        true},
       {"read-only folder", inLockedDir,
