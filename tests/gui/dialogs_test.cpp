@@ -328,9 +328,15 @@ TEST(ConfigDialog, TabOrderStartsAtOkAndKeysDoNotClose) {
   });
   EXPECT_EQ(dialog.exec(), QDialog::Rejected);
 
-  // Closing with the close box is Cancel.
-  OnNextModal([](QWidget* modal) { modal->close(); });
+  // A showing starts from the configuration as it is now; the close box is Cancel.
+  config.FolderName = QStringLiteral("Changed meanwhile");
+  QString shownName;
+  OnNextModal([&](QWidget* modal) {
+    shownName = modal->findChild<QComboBox*>(QStringLiteral("rcbFolderToScan"))->currentText();
+    modal->close();
+  });
   EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+  EXPECT_EQ(shownName, QStringLiteral("Changed meanwhile"));
 }
 
 TEST(ConfigDialog, FolderButtonsTakeThePickersChoiceUnlessCancelled) {

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QShowEvent>
 #include <QToolButton>
 #include <algorithm>
 #include <exception>
@@ -242,6 +243,11 @@ void ConfigDialog::keyPressEvent(QKeyEvent* event) {
     default:
       QDialog::keyPressEvent(event);
   }
+}
+
+void ConfigDialog::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) LoadFromConfiguration();
+  QDialog::showEvent(event);
 }
 
 void ConfigDialog::closeEvent(QCloseEvent* event) {

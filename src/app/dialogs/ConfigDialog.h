@@ -72,6 +72,8 @@ class ConfigDialog : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Each showing starts from the configuration as it is now.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
