@@ -218,6 +218,8 @@ TEST_F(Configure, ExitCodesOfTheExecutable) {
     return p.exitCode();
   };
   EXPECT_EQ(run({QStringLiteral("--limit"), QStringLiteral("many")}), 2);
+  EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+  EXPECT_FALSE(QFile::exists(path()));
   EXPECT_EQ(run(Stores() + QStringList{QStringLiteral("--scan-folder"), QStringLiteral("Mail/Nope")}), 1);
   EXPECT_TRUE(err_.contains(QStringLiteral("Mail/Archive"))) << err_.toStdString();
   EXPECT_EQ(run(Stores()), 0) << err_.toStdString();

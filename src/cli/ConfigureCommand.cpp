@@ -149,6 +149,10 @@ ChosenFolder Resolve(const FolderTree& tree, const QString& wanted, const QStrin
 // so that what no option names stays as it is. Folder paths are resolved before anything is
 // written, so a wrong path changes nothing.
 int RunConfigure(CommandContext& context, const QStringList& args) {
+  if (args.contains(QLatin1String("--help"))) {
+    context.out << kUsage << "\n";
+    return 0;
+  }
   const Options options = Parse(args);
   const QString settingsPath = context.home.GetSettingsFileName();
 
