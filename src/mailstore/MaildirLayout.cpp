@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "common/Error.h"
@@ -100,6 +101,47 @@ QString ParentEntry(const QString& entryId) {
   return slash < 0 ? QStringLiteral(".") : entryId.left(slash);
 }
 
+// A Maildir++ root holds every folder of the store as one flat directory, and each folder's children
+// are found in it by name prefix. Listing it once per folder would make building a tree of n folders
+// cost n × n; a listing is kept sorted and reused for as long as the directory is unchanged (same
+// inode and modification time).
+struct CachedListing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  std::vector<DirectoryEntry> sorted;
+};
+
+bool SameDirectory(const CachedListing& cached, const struct stat& info) {
+  return cached.device == info.st_dev && cached.inode == info.st_ino &&
+         cached.modified.tv_sec == info.st_mtim.tv_sec && cached.modified.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+const std::vector<DirectoryEntry>& SortedListing(const QString& path) {
+  static std::map<QString, CachedListing> cache;
+  struct stat info {};
+  if (::stat(Local(path).constData(), &info) == 0) {
+    const auto found = cache.find(path);
+    if (found != cache.end() && SameDirectory(found->second, info)) return found->second.sorted;
+  }
+  CachedListing listing{info.st_dev, info.st_ino, info.st_mtim, ReadDirectory(path)};
+  std::sort(listing.sorted.begin(), listing.sorted.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  if (cache.size() >= 16) cache.clear();  // a few stores at most; keep memory bounded
+  return (cache[path] = std::move(listing)).sorted;
+}
+
+// The entries whose names start with `prefix`, from the sorted listing.
+std::vector<DirectoryEntry> EntriesWithPrefix(const QString& path, const QByteArray& prefix) {
+  const std::vector<DirectoryEntry>& sorted = SortedListing(path);
+  auto it =
+      std::lower_bound(sorted.begin(), sorted.end(), prefix,
+                       [](const DirectoryEntry& entry, const QByteArray& key) { return entry.name < key; });
+  std::vector<DirectoryEntry> matches;
+  for (; it != sorted.end() && it->name.startsWith(prefix); ++it) matches.push_back(*it);
+  return matches;
+}
+
 void AddMaildirPlusPlusChildren(const FolderLocation& folder, std::vector<FolderLocation>& children) {
   // ".A" lists ".A.x" from the directory holding ".A"; the root and nested folders list ".x" from
   // their own directory.
@@ -108,8 +150,8 @@ void AddMaildirPlusPlusChildren(const FolderLocation& folder, std::vector<Folder
   const QString base = baseEntry == u'.' ? folder.root : folder.root + u'/' + baseEntry;
   const QByteArray prefix = plusPlus ? QFile::encodeName(LastSegment(folder.entryId)) + '.' : QByteArray(".");
   std::vector<QByteArray> seen;
-  for (const DirectoryEntry& entry : ReadDirectory(base)) {
-    if (!entry.directory || !entry.name.startsWith(prefix) || entry.name.size() == prefix.size()) continue;
+  for (const DirectoryEntry& entry : EntriesWithPrefix(base, prefix)) {
+    if (!entry.directory || entry.name.size() == prefix.size()) continue;
     const QByteArray rest = entry.name.mid(prefix.size());
     const QByteArray first = rest.left(rest.indexOf('.') < 0 ? rest.size() : rest.indexOf('.'));
     if (first.isEmpty() || std::find(seen.begin(), seen.end(), first) != seen.end()) continue;
