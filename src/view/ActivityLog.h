@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -11,8 +10,8 @@ namespace feedwell::view {
 
 // The activity log: time-stamped lines, newest first, shown whole in an HTML view. Showing a long
 // log costs far more than adding a line, so showing is coalesced: the first line after a quiet spell
-// shows at once, later ones at most every `interval`, and Flush shows what is still pending (the
-// end of a run).
+// shows at once, later ones at most every `interval` (or four times as long as showing the log
+// took, when that is longer), and Flush shows what is still pending (the end of a run).
 class ActivityLog : public QObject {
   Q_OBJECT
 
@@ -41,6 +40,7 @@ class ActivityLog : public QObject {
 
   HtmlView& view_;
   QString html_;
+  int interval_;
   QTimer timer_;
   bool pending_ = false;
   int renders_ = 0;

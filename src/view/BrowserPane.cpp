@@ -171,7 +171,8 @@ BrowserPane::~BrowserPane() {
 void BrowserPane::LoadDocument(const QByteArray& bytes) {
   lastDocument_ = bytes;
   const quint64 serial = ++serial_;
-  if (SchemeRegistered()) {
+  if (bytes.size() > kDirectLimit && SchemeRegistered()) {
+    // Beyond what a data URL carries: served under the pane's own scheme (slower to start).
     currentUrl_ = QUrl(QStringLiteral("%1:document/%2").arg(QLatin1String(kPreviewScheme)).arg(serial));
     documents_->Put(currentUrl_.path(), bytes);
     page_->ExpectOwnLoad(currentUrl_);
