@@ -154,6 +154,8 @@ void MainWindow::FormCreate() {
   } catch (const std::exception& error) {
     ShowError(QString::fromLocal8Bit(error.what()));
   }
+  // As a bound grid does when its table opens: the newest message is focused and previewed.
+  grid_->FocusFirstRow();
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

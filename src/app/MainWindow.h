@@ -40,6 +40,9 @@ class MainWindow : public QMainWindow, public Host {
   view::StatusStrip& statusStrip() { return *strip_; }
   view::ActivityLog& activityLog() { return *log_; }
   QAction& scanAction() { return *scanAction_; }
+  // The mail store of the home's profile, opened on first use; the scan, the folder picker and the
+  // contacts run share it.
+  mailstore::Application& Store();
 
   // Start-up of the session: the record template, the table file and the time stamps; the status
   // strip shows the result. A failure is shown in a box and skips the remaining steps.
@@ -85,7 +88,6 @@ class MainWindow : public QMainWindow, public Host {
   // Runs any other command, showing its error.
   void RunGuarded(const std::function<void()>& command);
   void UpdateCommandStates();
-  mailstore::Application& Store();
 
   Session session_;
   std::unique_ptr<mailstore::Application> store_;

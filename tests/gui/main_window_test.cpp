@@ -117,6 +117,14 @@ TEST(MainWindow, StartsWithTheRecordsOfTheTableFileAndTheTimeStamps) {
     window.FormCreate();
     EXPECT_TRUE(window.errors.isEmpty()) << c.what;
     EXPECT_EQ(window.grid().model().rowCount(), std::max(c.records, 0)) << c.what;
+    // The newest message is focused and shown.
+    if (c.records > 0) {
+      ASSERT_NE(window.grid().FocusedRecord(), nullptr);
+      EXPECT_EQ(window.grid().FocusedRecord()->ReceivedDate,
+                window.grid().RowsInViewOrder().first().ReceivedDate);
+      EXPECT_EQ(window.browser().LastDocument(),
+                view::DocumentBytes(window.grid().FocusedRecord()->MsgContent));
+    }
     // Without a settings file both stamps are the start time.
     EXPECT_EQ(window.statusStrip().text(), QStringLiteral("UpdateDate: ") + DateTimeToText(now) +
                                                QStringLiteral("   UpdateLast: ") + DateTimeToText(now))
