@@ -43,6 +43,12 @@ QString Convert(iconv_t handle, const QByteArray& bytes) {
       iconv(handle, nullptr, nullptr, nullptr, nullptr);
     }
   }
+  // Converters such as windows-1255 hold back the last character in case a combining mark
+  // follows; the final call without input lets it out.
+  char* outPtr = buffer;
+  size_t outLeft = sizeof buffer;
+  iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
+  out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
   return QString::fromUtf8(out);
 }
 

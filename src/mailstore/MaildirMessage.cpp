@@ -15,6 +15,7 @@
 
 #include "common/Text.h"
 #include "mailstore/Charset.h"
+#include "mailstore/HeaderText.h"
 
 namespace feedwell::mailstore {
 namespace {
@@ -100,6 +101,16 @@ QString FirstAddress(InternetAddressList* list, int depth = 0) {
 
 // When the From header does not parse as an address list (dots or slashes where RFC 5322 allows
 // none), the address is reported as written, so the caller can judge it.
+// The Subject as written, decoded by our own reader: GMime joins adjacent encoded words as text
+// before decoding them, which loses everything after a word that ends in base64 padding.
+QString SubjectOf(GMimeMessage* message) {
+  GMimeHeaderList* headers = g_mime_object_get_header_list(GMIME_OBJECT(message));
+  GMimeHeader* subject = headers ? g_mime_header_list_get_header(headers, "Subject") : nullptr;
+  const char* raw = subject ? g_mime_header_get_raw_value(subject) : nullptr;
+  if (!raw) return FromUtf8(g_mime_message_get_subject(message));
+  return DecodeHeaderText(QByteArray(raw));
+}
+
 QString RawSender(GMimeMessage* message) {
   const QString raw = FromUtf8(g_mime_object_get_header(GMIME_OBJECT(message), "From")).trimmed();
   const qsizetype open = raw.lastIndexOf(u'<');
@@ -159,7 +170,7 @@ MessageContent ReadMessageFile(const QString& path) {
 
   MessageContent content;
   content.date = DateOf(message.get());
-  content.subject = FromUtf8(g_mime_message_get_subject(message.get()));
+  content.subject = SubjectOf(message.get());
   content.sender = FirstAddress(g_mime_message_get_from(message.get()));
   if (content.sender.isEmpty()) content.sender = RawSender(message.get());
   GMimeObject* body = g_mime_message_get_mime_part(message.get());
