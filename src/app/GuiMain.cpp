@@ -19,6 +19,7 @@ int RunGui(int argc, char** argv) {
 
   MainWindow window(home);
   window.FormCreate();
+  window.CreateDialogs();
   window.show();
   return app.exec();
 }

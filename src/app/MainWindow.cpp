@@ -11,6 +11,10 @@
 #include <QVBoxLayout>
 
 #include "app/ButtonIcons.h"
+#include "app/dialogs/ConfigDialog.h"
+#include "app/dialogs/ConfigurationCycle.h"
+#include "app/dialogs/FolderPickerDialog.h"
+#include "collection/ContactThumbs.h"
 #include "collection/FolderScan.h"
 #include "collection/Startup.h"
 #include "collection/StoreProfile.h"
@@ -171,10 +175,30 @@ void MainWindow::FormActivate() {
   RunGuarded([this] { LoadSettingsAndAsk(); });
 }
 
-void MainWindow::LoadSettingsAndAsk() {}
+void MainWindow::CreateDialogs() {
+  picker_ = new FolderPickerDialog(this);
+  RunGuarded([this] { picker_->LoadFolders(Store()); });
+  configDialog_ = new ConfigDialog(session_.config, *picker_, this);
+  // Runs inside the configuration command, which already holds the session; its error is shown by
+  // the dialog, which stays open with the new folder set.
+  configDialog_->SetContactsRun([this] { CreateContactsThumb(session_, *this, Store()); });
+}
+
+ConfigurationCycle MainWindow::Cycle() {
+  ConfigurationCycle cycle;
+  cycle.parent = this;
+  cycle.dialog = configDialog_;
+  cycle.columns = grid_;
+  cycle.settingsPath = session_.home.GetSettingsFileName();
+  return cycle;
+}
+
+void MainWindow::LoadSettingsAndAsk() {
+  if (configDialog_) app::LoadSettingsAndAsk(Cycle());
+}
 
 void MainWindow::RunConfiguration() {
-  ShowMessage(QStringLiteral("The configuration dialog is not available yet."));
+  if (configDialog_) RunConfigurationCycle(Cycle());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

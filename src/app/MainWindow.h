@@ -23,6 +23,10 @@ class StatusStrip;
 
 namespace feedwell::app {
 
+class ConfigDialog;
+struct ConfigurationCycle;
+class FolderPickerDialog;
+
 // The main window ("TForm1"): the four commands, the message list, the browser pane and the status
 // strip. It holds the session (table, configuration, time stamps, scan mark) and is the host of the
 // long runs. Commands that would nest inside a running one are off while it runs; every command's
@@ -47,6 +51,12 @@ class MainWindow : public QMainWindow, public Host {
   // Start-up of the session: the record template, the table file and the time stamps; the status
   // strip shows the result. A failure is shown in a box and skips the remaining steps.
   void FormCreate();
+
+  // Creates the folder picker, which reads the whole folder tree of the profile now (an error is
+  // shown once and the picker keeps what it read), and the configuration dialog.
+  void CreateDialogs();
+  FolderPickerDialog* folderPicker() const { return picker_; }
+  ConfigDialog* configDialog() const { return configDialog_; }
 
   // The commands.
   void Button2Click();    // "Configuration..."
@@ -88,6 +98,7 @@ class MainWindow : public QMainWindow, public Host {
   // Runs any other command, showing its error.
   void RunGuarded(const std::function<void()>& command);
   void UpdateCommandStates();
+  ConfigurationCycle Cycle();
 
   Session session_;
   std::unique_ptr<mailstore::Application> store_;
@@ -101,6 +112,8 @@ class MainWindow : public QMainWindow, public Host {
   QPushButton* configButton_ = nullptr;
   QPushButton* openPageButton_ = nullptr;
   QAction* scanAction_ = nullptr;
+  FolderPickerDialog* picker_ = nullptr;
+  ConfigDialog* configDialog_ = nullptr;
   bool activated_ = false;
 };
 
