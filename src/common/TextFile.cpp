@@ -9,7 +9,7 @@
 
 namespace feedwell {
 
-QString DecodeText(const QByteArray& bytes) {
+QString DecodeByMark(const QByteArray& bytes) {
   QStringConverter::Encoding encoding = QStringConverter::Utf8;
   qsizetype skip = 0;
   if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -22,7 +22,11 @@ QString DecodeText(const QByteArray& bytes) {
     skip = 2;
   }
   QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-  QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+  return decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+}
+
+QString DecodeText(const QByteArray& bytes) {
+  QString text = DecodeByMark(bytes);
   const qsizetype nul = text.indexOf(QChar(u'\0'));
   if (nul >= 0) text.truncate(nul);
   return NormalizeLineEnds(text);

@@ -5,6 +5,10 @@
 
 namespace feedwell {
 
+// Decodes bytes by their byte-order mark (EF BB BF UTF-8, FF FE UTF-16 LE, FE FF UTF-16 BE; no
+// mark: UTF-8), dropping the mark; invalid sequences become U+FFFD. Nothing else is changed.
+QString DecodeByMark(const QByteArray& bytes);
+
 // Decodes file bytes by their byte-order mark: EF BB BF UTF-8, FF FE UTF-16 LE, FE FF UTF-16 BE;
 // no mark: UTF-8 (the system code page), invalid sequences becoming U+FFFD. The mark is dropped,
 // the text ends at its first NUL and every line end becomes CR LF.

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -31,19 +30,7 @@ using Ini = CSimpleIniA;  // SimpleIni's "A" class is the case-insensitive one
 // that garbage in the middle of a file cannot hide the keys after it, and CR LF or a lone CR
 // becomes LF, which SimpleIni handles best.
 std::string NormalizedIniText(const QByteArray& bytes) {
-  QStringConverter::Encoding encoding = QStringConverter::Utf8;
-  qsizetype skip = 0;
-  if (bytes.startsWith("\xEF\xBB\xBF")) {
-    skip = 3;
-  } else if (bytes.startsWith("\xFF\xFE")) {
-    encoding = QStringConverter::Utf16LE;
-    skip = 2;
-  } else if (bytes.startsWith("\xFE\xFF")) {
-    encoding = QStringConverter::Utf16BE;
-    skip = 2;
-  }
-  QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-  QString text = decoder(QByteArrayView(bytes.constData() + skip, bytes.size() - skip));
+  QString text = DecodeByMark(bytes);
   text.remove(QChar(u'\0'));
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(u'\r', u'\n');
