@@ -1,5 +1,9 @@
 #include "cli/Cli.h"
 
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
@@ -79,6 +83,17 @@ int Run(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  // Without a session (a cron job, ssh, CI) Qt would warn on every run that it picks a runtime
+  // folder itself; pick the same one quietly.
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    const QByteArray runtime =
+        QFile::encodeName(QDir::tempPath()) + "/runtime-" + QByteArray::number(getuid());
+    if (QDir().mkpath(QFile::decodeName(runtime))) {
+      QFile::setPermissions(QFile::decodeName(runtime),
+                            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      qputenv("XDG_RUNTIME_DIR", runtime);
+    }
   }
   QGuiApplication app(argc, argv);
   QTextStream out(stdout);
