@@ -16,11 +16,6 @@ namespace {
 constexpr int kThumbSize = 70;
 constexpr int kThumbOffset = 10;
 
-QString ErrorText(const std::exception& e) {
-  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message();
-  return QString::fromLocal8Bit(e.what());
-}
-
 // The square from (10, 10) to (80, 80) of the card, pixel for pixel. Where the card is smaller the
 // thumbnail stays white rather than showing undefined pixels.
 QImage CutThumbnail(const QImage& card) {
@@ -54,7 +49,7 @@ class ContactsRun {
       } catch (const std::bad_alloc&) {
         throw;
       } catch (const std::exception& e) {
-        host_.LogActivity(QStringLiteral("Skipped contact %1 of [%2]: %3").arg(i).arg(name, ErrorText(e)));
+        host_.LogActivity(QStringLiteral("Skipped contact %1 of [%2]: %3").arg(i).arg(name, ErrorMessage(e)));
       }
       host_.ProcessEvents();
     }
@@ -97,19 +92,11 @@ class ContactsRun {
 void CreateContactsThumb(Session& session, Host& host, mailstore::Application& store) {
   const BusyMark busy(session);
   const Configuration& config = session.config;
-  StoreSession storeSession(store);
-  const std::unique_ptr<mailstore::Folder> folder = storeSession.ns().GetFolderFromID(
-      config.ContactsFolderToScanEntryID, config.ContactsFolderToScanStoreID);
-  ListSuspension suspension(host);
   ContactsRun run(session, host);
-  run.ScanContactsFolder(*folder);
-  if (config.ContactsSubFolders) {
-    const int k = folder->Folders()->Count();
-    for (int j = 1; j <= k; ++j) run.ScanContactsFolder(*folder->Folders()->Item(j));
-  }
-  suspension.Resume();
-  if (session.table.RecordCount() > 0) host.FocusFirstRow();
-  storeSession.Logoff();
+  VisitFolderAndSubfolders(
+      session, host, store, config.ContactsFolderToScanEntryID, config.ContactsFolderToScanStoreID,
+      [&config] { return config.ContactsSubFolders; },
+      [&run](mailstore::Folder& folder) { run.ScanContactsFolder(folder); });
 }
 
 }  // namespace feedwell

@@ -10,11 +10,6 @@
 namespace feedwell {
 namespace {
 
-QString ErrorText(const std::exception& e) {
-  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message();
-  return QString::fromLocal8Bit(e.what());
-}
-
 // The six properties the scan reads of a message, in the order it reads them.
 struct MailFields {
   DateTime sent = 0;
@@ -70,7 +65,7 @@ class MailScan {
       throw;
     } catch (const std::exception& e) {
       host_.LogActivity(
-          QStringLiteral("Skipped item %1 of [%2]: %3").arg(position).arg(folderName, ErrorText(e)));
+          QStringLiteral("Skipped item %1 of [%2]: %3").arg(position).arg(folderName, ErrorMessage(e)));
       return false;
     }
   }
@@ -145,19 +140,11 @@ void actScanExecute(Session& session, Host& host, mailstore::Application& store)
   session.FtotalNew = 0;
   session.table.OpenIfClosed();
 
-  StoreSession storeSession(store);
-  const std::unique_ptr<mailstore::Folder> folder =
-      storeSession.ns().GetFolderFromID(config.FolderToScanEntryID, config.FolderToScanStoreID);
-  ListSuspension suspension(host);
   MailScan scan(session, host);
-  scan.ScanMailFolder(*folder);
-  if (config.ScanSubFolders) {
-    const int k = folder->Folders()->Count();
-    for (int j = 1; j <= k; ++j) scan.ScanMailFolder(*folder->Folders()->Item(j));
-  }
-  suspension.Resume();
-  if (session.table.RecordCount() > 0) host.FocusFirstRow();
-  storeSession.Logoff();
+  VisitFolderAndSubfolders(
+      session, host, store, config.FolderToScanEntryID, config.FolderToScanStoreID,
+      [&config] { return config.ScanSubFolders; },
+      [&scan](mailstore::Folder& folder) { scan.ScanMailFolder(folder); });
 
   IniFile settings(session.home.GetSettingsFileName());
   settings.WriteDateTime(QStringLiteral("Default"), QStringLiteral("UpdateDate"), session.FUpdateDate);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "collection/Session.h"
 #include "common/Host.h"
 #include "mailstore/MailStore.h"
@@ -56,5 +58,14 @@ class StoreSession {
   std::unique_ptr<mailstore::Namespace> namespace_;
   bool loggedOn_ = false;
 };
+
+// The walk both runs share: logs on, opens the folder by its identifiers, suspends the list,
+// visits the folder, then (when `withSubfolders` answers true, asked once after the first visit)
+// its direct subfolders in the store's order, resumes the list, focuses the first row and logs
+// off. An error ends the walk; the list is resumed and the store logged off in every case.
+void VisitFolderAndSubfolders(Session& session, Host& host, mailstore::Application& store,
+                              const QString& entryId, const QString& storeId,
+                              const std::function<bool()>& withSubfolders,
+                              const std::function<void(mailstore::Folder&)>& visit);
 
 }  // namespace feedwell

@@ -16,4 +16,10 @@ class Error : public std::runtime_error {
   QString message_;
 };
 
+// The message of any exception as the user should read it.
+inline QString ErrorMessage(const std::exception& e) {
+  if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message();
+  return QString::fromLocal8Bit(e.what());
+}
+
 }  // namespace feedwell
